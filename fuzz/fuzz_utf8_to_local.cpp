@@ -1,7 +1,8 @@
 // UTF-8 to code page 936 on arbitrary bytes: never longer than its input, and stable through a
-// round trip back to UTF-8.
+// round trip back to UTF-8, and the same as the way through UTF-16.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "text/codepage.h"

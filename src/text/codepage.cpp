@@ -95,31 +95,6 @@ std::size_t Utf8SequenceAt(const unsigned char* s, std::size_t size, std::size_t
     return length;
 }
 
-// Index of the first byte that does not start a well-formed sequence, or `size`. Runs of ASCII
-// are skipped eight bytes at a time: pages are mostly markup.
-std::size_t FirstInvalidUtf8(std::string_view utf8) {
-    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-    const std::size_t size = utf8.size();
-    std::size_t i = 0;
-    while (i < size) {
-        if (i + 8 <= size) {
-            std::uint64_t word;
-            std::memcpy(&word, s + i, 8);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                i += 8;
-                continue;
-            }
-        }
-        char32_t codePoint;
-        std::size_t consumed;
-        const std::size_t length = Utf8SequenceAt(s, size, i, &codePoint, &consumed);
-        if (length == 0)
-            return i;
-        i += length;
-    }
-    return size;
-}
-
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));
@@ -138,28 +113,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// The same text with every maximal ill-formed subpart replaced by U+FFFD; `firstInvalid` is
-// where the first one begins.
-std::string RepairUtf8(std::string_view utf8, std::size_t firstInvalid) {
-    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-    std::string out;
-    out.reserve(utf8.size() + utf8.size() / 2);
-    out.append(utf8.substr(0, firstInvalid));
-    for (std::size_t i = firstInvalid; i < utf8.size();) {
-        char32_t codePoint;
-        std::size_t consumed;
-        const std::size_t length = Utf8SequenceAt(s, utf8.size(), i, &codePoint, &consumed);
-        if (length == 0) {
-            AppendUtf8(out, kReplacement);
-            i += consumed;
-        } else {
-            out.append(utf8.substr(i, length));
-            i += length;
-        }
-    }
-    return out;
-}
-
 void GrowOutput(std::string& out, char*& outPtr, std::size_t& outLeft) {
     const std::size_t used = static_cast<std::size_t>(outPtr - out.data());
     out.resize(out.size() * 2 + 16);
@@ -167,18 +120,11 @@ void GrowOutput(std::string& out, char*& outPtr, std::size_t& outLeft) {
     outLeft = out.size() - used;
 }
 
-std::size_t Utf8LengthFromLead(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead < 0xE0)
-        return 2;
-    if (lead < 0xF0)
-        return 3;
-    return 4;
-}
-
-// Converts well-formed UTF-8 in one pass. A character code page 936 lacks becomes "?".
-std::string WellFormedUtf8ToCp936(std::string_view utf8) {
+// Converts in one pass over the whole text. iconv stops at every byte it cannot take; there a
+// character code page 936 lacks becomes "?", and so does each maximal ill-formed subpart of
+// invalid UTF-8 (it would become U+FFFD, which code page 936 lacks as well). The decision is
+// ours, not iconv's, so it follows the well-formedness table whatever iconv accepts.
+std::string Utf8ToCp936(std::string_view utf8) {
     std::string out;
     if (utf8.empty())
         return out;
@@ -200,12 +146,16 @@ std::string WellFormedUtf8ToCp936(std::string_view utf8) {
             GrowOutput(out, outPtr, outLeft);
             continue;
         }
-        // EILSEQ: a character code page 936 lacks. EINVAL cannot occur on well-formed input;
-        // it is treated the same way so that the loop always moves on.
+        // EILSEQ, or EINVAL for a sequence cut off at the end.
         *outPtr++ = '?';
         --outLeft;
-        const std::size_t skip =
-            std::min(inLeft, Utf8LengthFromLead(static_cast<unsigned char>(*in)));
+        char32_t codePoint;
+        std::size_t skip = 0;
+        if (const std::size_t length = Utf8SequenceAt(reinterpret_cast<const unsigned char*>(in),
+                                                      inLeft, 0, &codePoint, &skip)) {
+            skip = length;  // well-formed, but not in code page 936
+        }
+        skip = std::min(std::max<std::size_t>(skip, 1), inLeft);
         in += skip;
         inLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -219,10 +169,7 @@ std::string WellFormedUtf8ToCp936(std::string_view utf8) {
 Text Utf8ToLocalText(std::string_view utf8) {
     // The text ends at the first zero byte; nothing before it depends on what follows.
     utf8 = utf8.substr(0, utf8.find('\0'));
-    const std::size_t firstInvalid = FirstInvalidUtf8(utf8);
-    if (firstInvalid == utf8.size())
-        return Text(WellFormedUtf8ToCp936(utf8));
-    return Text(WellFormedUtf8ToCp936(RepairUtf8(utf8, firstInvalid)));
+    return Text(Utf8ToCp936(utf8));
 }
 
 Text Utf8ToLocalText(const Bytes& utf8) {
@@ -268,7 +215,7 @@ std::u16string LocalToUtf16(const Text& text) {
 }
 
 Text Utf16ToLocal(std::u16string_view utf16) {
-    return Text(WellFormedUtf8ToCp936(Utf16ToUtf8(utf16)));
+    return Text(Utf8ToCp936(Utf16ToUtf8(utf16)));
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
