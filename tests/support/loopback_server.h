@@ -3,6 +3,9 @@
 // 127.0.0.1 at a port the system picks, answers http and https on that one port (a TLS
 // handshake is told apart by its first byte, 0x16), records every raw request and answers each
 // route with exact bytes, so that header case, order, redirects and broken servers can be staged.
+// A connection stays open for a further request when the response's end is plain from its
+// Content-Length (libcurl sends a redirect's follow-up on the same connection); otherwise the
+// server closes it after the response. Faults always end the connection.
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,7 +37,7 @@ std::string MakeResponse(int status, std::string_view reason,
                          std::string_view body);
 
 class LoopbackServer {
-public:
+  public:
     using Handler = std::function<std::string(const RecordedRequest&)>;
 
     LoopbackServer();  // listening once constructed
@@ -44,6 +47,9 @@ public:
 
     int port() const;
     std::string hostPort() const;  // "127.0.0.1:PORT"
+    // "http://127.0.0.1:PORT" or "https://127.0.0.1:PORT" followed by `target`.
+    std::string HttpUrl(std::string_view target) const;
+    std::string HttpsUrl(std::string_view target) const;
     // PEM of the CA that signed the server's certificate (made at construction).
     std::string caPem() const;
     // PEM of a second CA that nothing trusts: ServeUntrusted() switches the server to a
@@ -54,13 +60,14 @@ public:
     void Route(const std::string& target, std::string rawResponse);
     void Route(const std::string& target, Handler handler);
     void RouteFault(const std::string& target, Fault fault, std::string rawResponse = {});
-    // Answers every target without a route (default: a 404 page).
+    // Answers every target without a route (default: a 404 page). Handlers run on the
+    // connection's own thread, possibly several at once.
     void SetFallback(Handler handler);
 
     std::vector<RecordedRequest> Requests() const;
     void ClearRequests();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
