@@ -1,6 +1,7 @@
 #include "web/url.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "text/text_ops.h"
 #include "web/text_between.h"
@@ -33,22 +34,24 @@ Text HostByLevels(Text lower, bool mainDomainOnly, int extraLevels) {
     if (const int slash = Find(lower, Text("/")); slash != -1)
         lower = Left(lower, slash - 1);
 
-    int before = lower.length();  // the first search looks at all bytes but the last
-    int dot = -1;
-    // A negative count steps over no dots, as 0 does.
-    const long long searches = static_cast<long long>(std::max(extraLevels, 0)) + 1;
-    for (long long step = 0; step < searches; ++step) {
-        dot = FindLast(lower, Text("."), before);
-        if (dot == -1)
-            break;  // once a search fails, every later one fails too
-        before = dot;
+    // The dots in text order, found once, so that stepping from the right stays linear however
+    // many labels a hostile address has. Each search from the right looks only before the dot
+    // found by the previous one; the first looks at all bytes but the last.
+    std::vector<int> dots;
+    for (int at = Find(lower, Text(".")); at != -1; at = Find(lower, Text("."), at + 1)) {
+        dots.push_back(at);
     }
-    if (dot == -1)
+    if (!dots.empty() && dots.back() == lower.length())
+        dots.pop_back();
+
+    // A negative count steps over no dots, as 0 does. Once a search fails, all later ones do.
+    const std::size_t skipped = static_cast<std::size_t>(std::max(extraLevels, 0));
+    if (skipped >= dots.size())
         return lower;
+    const std::size_t cutting = dots.size() - 1 - skipped;
     if (mainDomainOnly)
-        return MidToEnd(lower, dot + 1);
-    const int previous = FindLast(lower, Text("."), dot);
-    return previous == -1 ? lower : MidToEnd(lower, previous + 1);
+        return MidToEnd(lower, dots[cutting] + 1);
+    return cutting == 0 ? lower : MidToEnd(lower, dots[cutting - 1] + 1);
 }
 
 }  // namespace
