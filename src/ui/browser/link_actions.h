@@ -3,6 +3,8 @@
 // page, each opened in the web browser.
 #include <QObject>
 
+#include "text/text.h"
+
 class QMenu;
 class QTreeWidget;
 class QWidget;
@@ -13,7 +15,7 @@ struct SharedState;
 
 class LinkActions : public QObject {
     Q_OBJECT
-public:
+  public:
     // `menu` is the window's hidden menu "打开链接" whose three actions are, in order,
     // "打开Lumora链接", "打开片源链接" and "打开豆瓣链接"; this connects them and the list's
     // context-menu request.
@@ -24,7 +26,12 @@ public:
     void OpenSourceSearch();
     void OpenDoubanPage();
 
-private:
+  private:
+    // Column 0 of the first selected row; empty text when no row is selected.
+    Text RowPath() const;
+    // The subtitle's page under the https base, fetched on the calling (window) thread.
+    Text FetchSubtitlePage() const;
+
     QTreeWidget* list_;
     QMenu* menu_;
     SharedState& state_;
