@@ -11,7 +11,7 @@ class RegExp;           // a compiled pattern with its settings (shared, immutab
 class MatchCollection;  // the matches of one execution (shared, immutable)
 
 class PatternMatcher {
-public:
+  public:
     PatternMatcher();
     PatternMatcher(const PatternMatcher& other);  // shares the pattern and the matches
     PatternMatcher& operator=(const PatternMatcher& other);
@@ -38,7 +38,7 @@ public:
     virtual Text ReplaceMatches(const Text& replacement) const;
     virtual void Reset();
 
-private:
+  private:
     std::shared_ptr<const RegExp> regExp_;
     std::shared_ptr<const MatchCollection> matches_;
     Text lastSubject_;
