@@ -1,0 +1,76 @@
+#include "ui/browser/listing_loader.h"
+
+#include <QLabel>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "text/codepage.h"
+#include "text/text_ops.h"
+#include "ui/common/shared_state.h"
+
+namespace varneth {
+
+ListingLoader::ListingLoader(QTreeWidget* list, QLabel* pageLabel, QPushButton* previousPage,
+                             SharedState& state, QObject* parent)
+    : QObject(parent),
+      list_(list),
+      pageLabel_(pageLabel),
+      previousPage_(previousPage),
+      state_(state) {}
+
+ListingLoader::~ListingLoader() {
+    StopAllLoads();
+}
+
+void ListingLoader::StopAllLoads() {
+    workers_.StopAll();
+}
+
+void ListingLoader::StartListingLoad(int page) {
+    if (workers_.Stopping())
+        return;
+    list_->clear();  // the list stays empty while the page is on its way
+    const unsigned long long request = ++latestRequest_;
+    ++pending_;
+    // The address is formed here, on the GUI thread: the worker never reads the shared state.
+    const Text address = state_.ListBaseUrl + Decimal(page);
+    workers_.Start([this, request, address] {
+        auto page = std::make_shared<ListingPage>(LoadListingPage(address));
+        // Queued: runs on the GUI thread. If this object is gone by then, Qt drops the call;
+        // it cannot be, since the destructor joins this worker first.
+        QMetaObject::invokeMethod(
+            this, [this, request, page] { OnPageArrived(request, page); }, Qt::QueuedConnection);
+    });
+}
+
+void ListingLoader::OnPageArrived(unsigned long long request, std::shared_ptr<ListingPage> page) {
+    --pending_;
+    // Every request after this one changed the page or the category; its rows are not wanted.
+    const bool latest = request == latestRequest_ && !workers_.Stopping();
+    if (latest)
+        InstallPage(*page);
+    emit loadEnded(latest);
+}
+
+void ListingLoader::InstallPage(ListingPage& page) {
+    state_.ListMatcher = std::move(page.matcher);
+    list_->setUpdatesEnabled(false);
+    list_->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(page.rows.size()));
+    for (const ListingRow& row : page.rows) {
+        auto* item = new QTreeWidgetItem({row.pagePath, row.number, row.title, row.uploaded});
+        for (int column = 1; column <= 3; ++column)
+            item->setTextAlignment(column, Qt::AlignCenter);
+        items.push_back(item);
+    }
+    list_->addTopLevelItems(items);
+    list_->setUpdatesEnabled(true);
+    // The label and the previous-page rule follow the page asked for last, not the loaded one.
+    pageLabel_->setText(QString::fromStdString(LocalToUtf8(PageLabelText(state_.CurrentPage))));
+    if (state_.CurrentPage == 1)
+        previousPage_->setEnabled(false);
+}
+
+}  // namespace varneth
