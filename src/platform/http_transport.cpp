@@ -1,10 +1,15 @@
 #include "platform/http_transport.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
 #include "platform/curl_easy.h"
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace varneth::platform {
 
@@ -169,6 +174,28 @@ std::size_t ContentLength(std::string_view block) {
     return 0;
 }
 
+// Makes room for at least `capacity` bytes. On Linux a large buffer asks for huge pages: the
+// first touch of a fresh page costs far more than copying into it (ten times the whole
+// transfer on a virtual machine), and one 2 MB page takes the place of 512 of those touches.
+// The hint must come before the bytes are copied in, so the new buffer is made empty first.
+void ReserveBody(std::string& body, std::size_t capacity) {
+    if (capacity <= body.capacity())
+        return;
+    std::string grown;
+    grown.reserve(capacity);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kHugePage = 2u << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(grown.data());
+    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (begin + grown.capacity()) & ~(kHugePage - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);  // only a hint
+    }
+#endif
+    grown.append(body);
+    body.swap(grown);
+}
+
 // libcurl hands over every header line of every response (redirects and "100 Continue"
 // included), one line per call, with its line end as received.
 std::size_t OnHeaderLine(char* data, std::size_t size, std::size_t count, void* user) noexcept {
@@ -202,10 +229,15 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
         std::string& body = receiver->result->body;
         if (body.empty()) {
             std::size_t expected = std::min(ContentLength(receiver->block), kMaxReserveBytes);
-            if (expected > length)
-                body.reserve(expected);
+            if (expected > length) {
+                ReserveBody(body, expected);
+            }
         }
-        body.append(data, length);  // grows geometrically past a missing or short length
+        // Past a missing or short length the buffer doubles.
+        if (body.size() + length > body.capacity()) {
+            ReserveBody(body, std::max(2 * body.capacity(), body.size() + length));
+        }
+        body.append(data, length);
     } catch (...) {
         return 0;
     }

@@ -77,7 +77,8 @@ std::pair<std::string_view, std::string_view> SplitResponse(std::string_view raw
 
 struct RouteEntry {
     enum class Kind { Raw, Handler, Fault } kind = Kind::Raw;
-    std::string raw;
+    // Shared, so that answering a large route does not copy it for every request.
+    std::shared_ptr<const std::string> raw = std::make_shared<const std::string>();
     LoopbackServer::Handler handler;
     Fault fault = Fault::Garbage;
 };
@@ -315,7 +316,6 @@ bool LoopbackServer::Impl::Answer(ServerConnection& connection, const RecordedRe
     std::string response;
     switch (route.kind) {
         case RouteEntry::Kind::Raw:
-            response = std::move(route.raw);
             break;
         case RouteEntry::Kind::Handler:
             if (!route.handler) {
@@ -330,8 +330,9 @@ bool LoopbackServer::Impl::Answer(ServerConnection& connection, const RecordedRe
             }
             break;
         case RouteEntry::Kind::Fault: {
-            std::string raw =
-                route.raw.empty() ? MakeResponse(200, "OK", {}, std::string(4096, 'x')) : route.raw;
+            std::string raw = route.raw->empty()
+                                  ? MakeResponse(200, "OK", {}, std::string(4096, 'x'))
+                                  : *route.raw;
             auto [head, body] = SplitResponse(raw);
             switch (route.fault) {
                 case Fault::CloseMidBody:
@@ -343,9 +344,9 @@ bool LoopbackServer::Impl::Answer(ServerConnection& connection, const RecordedRe
                     connection.WaitForPeerCloseOrStop();
                     return false;
                 case Fault::Garbage:
-                    response = route.raw.empty()
+                    response = route.raw->empty()
                                    ? std::string("\x01\x02not http at all\xff\xfe\r\n\r\n")
-                                   : route.raw;
+                                   : *route.raw;
                     if (connection.WriteAll(response))
                         connection.Finish();
                     return false;
@@ -353,9 +354,10 @@ bool LoopbackServer::Impl::Answer(ServerConnection& connection, const RecordedRe
             break;
         }
     }
-    if (!connection.WriteAll(response))
+    const std::string& sent = route.kind == RouteEntry::Kind::Raw ? *route.raw : response;
+    if (!connection.WriteAll(sent))
         return false;
-    if (KeepsConnection(request, response))
+    if (KeepsConnection(request, sent))
         return true;
     connection.Finish();
     return false;
@@ -444,7 +446,7 @@ void LoopbackServer::Route(const std::string& target, std::string rawResponse) {
     std::lock_guard lock(impl_->mutex);
     auto& route = impl_->routes[target];
     route = {};
-    route.raw = std::move(rawResponse);
+    route.raw = std::make_shared<const std::string>(std::move(rawResponse));
 }
 
 void LoopbackServer::Route(const std::string& target, Handler handler) {
@@ -461,7 +463,7 @@ void LoopbackServer::RouteFault(const std::string& target, Fault fault, std::str
     route = {};
     route.kind = RouteEntry::Kind::Fault;
     route.fault = fault;
-    route.raw = std::move(rawResponse);
+    route.raw = std::make_shared<const std::string>(std::move(rawResponse));
 }
 
 void LoopbackServer::SetFallback(Handler handler) {
