@@ -1,5 +1,6 @@
 #include "matcher/table_conversion.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -33,9 +34,10 @@ class ConversionTables {
         FillReverse();
     }
 
-    // The unit of the double-byte character lead, trail; 0 when it is not a plain character.
+    // The unit of the double-byte character lead, trail (lead 0x80 or above); 0 when it is not
+    // a plain character.
     [[nodiscard]] char16_t DoubleByte(unsigned char lead, unsigned char trail) const {
-        return double_[(lead - kFirstLead) * 256u + trail];
+        return double_[(lead - 0x80u) * 256u + trail];
     }
     // The unit of a byte of 0x80 or above that is a character by itself (the euro sign); 0 else.
     [[nodiscard]] char16_t SingleByte(unsigned char byte) const { return single_[byte - 0x80u]; }
@@ -70,7 +72,7 @@ class ConversionTables {
                     if (one.size() == 1 && IsPlainUnit(one[0]))
                         unit = one[0];
                 }
-                double_[(lead - kFirstLead) * 256u + trails[i]] = unit;
+                double_[(lead - 0x80u) * 256u + trails[i]] = unit;
             }
         }
     }
@@ -100,7 +102,7 @@ class ConversionTables {
             std::u16string units;
             std::string expected;
             for (unsigned trail = 0; trail <= 0xFF; ++trail) {
-                const char16_t unit = double_[(lead - kFirstLead) * 256u + trail];
+                const char16_t unit = double_[(lead - 0x80u) * 256u + trail];
                 if (unit == 0)
                     continue;
                 units.push_back(unit);
@@ -131,7 +133,7 @@ class ConversionTables {
         }
     }
 
-    std::array<char16_t, (kLastLead - kFirstLead + 1) * 256> double_{};
+    std::array<char16_t, 0x80 * 256> double_{};  // lead bytes 0x80 to 0xFF, by trail byte
     std::array<char16_t, 0x80> single_{};
     std::array<std::uint16_t, 0x10000> reverse_{};
 };
@@ -154,7 +156,8 @@ std::size_t AsciiRunLength(const unsigned char* bytes, std::size_t size) {
             return i + static_cast<std::size_t>(bit / 8);
         }
     }
-    while (i < size && bytes[i] < 0x80) ++i;
+    while (i < size && bytes[i] < 0x80)
+        ++i;
     return i;
 }
 
@@ -163,30 +166,42 @@ std::size_t AsciiRunLength(const unsigned char* bytes, std::size_t size) {
 std::u16string TableLocalToUtf16(const Text& text) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
     const std::size_t size = text.size();
-    std::u16string out(size, u'\0');
-    char16_t* unit = out.data();
+    // Converted piece by piece through a small buffer and appended: a page is converted in one
+    // pass over its memory, with no clearing of the whole result first.
+    constexpr std::size_t kPiece = 4096;
+    char16_t piece[kPiece];
+    std::u16string out;
+    out.reserve(size);
     const ConversionTables& tables = Tables();
     for (std::size_t i = 0; i < size;) {
-        const std::size_t run = AsciiRunLength(bytes + i, size - i);
-        for (std::size_t k = 0; k < run; ++k)
-            unit[k] = bytes[i + k];  // widened in bulk
-        unit += run;
-        i += run;
-        if (i == size)
-            break;
-        const unsigned char byte = bytes[i];
-        if (char16_t single = tables.SingleByte(byte); single != 0) {
-            *unit++ = single;
-            ++i;
-        } else if (byte >= kFirstLead && byte <= kLastLead && i + 1 < size &&
-                   tables.DoubleByte(byte, bytes[i + 1]) != 0) {
-            *unit++ = tables.DoubleByte(byte, bytes[i + 1]);
-            i += 2;
-        } else {
-            return LocalToUtf16(text);  // a broken or unusual sequence
+        char16_t* unit = piece;
+        const std::size_t pieceEnd = std::min(size, i + kPiece);  // at most one unit per byte
+        while (i < pieceEnd) {
+            const std::size_t run = AsciiRunLength(bytes + i, pieceEnd - i);
+            for (std::size_t k = 0; k < run; ++k)
+                unit[k] = bytes[i + k];  // widened in bulk
+            unit += run;
+            i += run;
+            // Then the characters of 0x80 and above, as long as they come (titles are runs of
+            // them); a pair may reach one byte past the piece, never past the text.
+            for (; i < pieceEnd && bytes[i] >= 0x80; ++unit) {
+                const unsigned char byte = bytes[i];
+                if (i + 1 < size) {
+                    if (const char16_t pair = tables.DoubleByte(byte, bytes[i + 1]); pair != 0) {
+                        *unit = pair;
+                        i += 2;
+                        continue;
+                    }
+                }
+                const char16_t single = tables.SingleByte(byte);
+                if (single == 0)
+                    return LocalToUtf16(text);  // a broken or unusual sequence
+                *unit = single;
+                ++i;
+            }
         }
+        out.append(piece, static_cast<std::size_t>(unit - piece));
     }
-    out.resize(static_cast<std::size_t>(unit - out.data()));
     return out;
 }
 
