@@ -1,6 +1,7 @@
 #include "demo_catalogue.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdio>
 
 namespace varneth::demo {
@@ -92,6 +93,16 @@ std::string DateOf(int days) {
     return text;
 }
 
+// The site writes recent uploads as "23分钟前", "5小时前", "3天前", older ones as "05-28".
+std::string UploadTime(int today, int minutesAgo) {
+    constexpr int kNowMinuteOfDay = 20 * 60;
+    if (minutesAgo < 60) return std::to_string(std::max(minutesAgo, 1)) + "分钟前";
+    if (minutesAgo < 24 * 60) return std::to_string(minutesAgo / 60) + "小时前";
+    const int daysAgo = (minutesAgo - kNowMinuteOfDay + 24 * 60 - 1) / (24 * 60);
+    if (daysAgo < 7) return std::to_string(daysAgo) + "天前";
+    return DateOf(today - daysAgo).substr(5);
+}
+
 Subtitle MakeSubtitle(int index, Random& random) {
     Subtitle s;
     s.id = 682400 - index * 3 - random.Below(3);
@@ -167,13 +178,13 @@ Catalogue::Catalogue() {
     int films = 0, series = 0;
     // Newest first: every subtitle is uploaded a little before the one above it.
     int minutesAgo = 0;
-    const int today = 19892;  // 2024-06-18
+    const int today = 19892;  // 2024-06-18, the copy's "now" is 20:00 that day
     for (int index = 0;
          films < needFilms || series < needSeries || static_cast<int>(subtitles_.size()) < needAll;
          ++index) {
         Subtitle s = MakeSubtitle(index, random);
         minutesAgo += 4 + random.Below(40);
-        s.uploaded = DateOf(today - minutesAgo / (24 * 60));
+        s.uploaded = UploadTime(today, minutesAgo);
         (s.series ? series : films) += 1;
         subtitles_.push_back(std::move(s));
     }

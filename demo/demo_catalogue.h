@@ -18,7 +18,7 @@ struct Subtitle {
     int year = 0;
     int season = 0, episode = 0;  // series only
     std::string title;            // as the listing shows it
-    std::string uploaded;         // upload date, YYYY-MM-DD
+    std::string uploaded;         // as the listing shows it: 23分钟前, 5小时前, 3天前, 05-28
     std::string language;         // 简体中文, 中英双语, ...
     int doubanId = 0;             // 0: the page has no Douban link
     int linkCount = 0;            // download links on its download page, 0 to 8
