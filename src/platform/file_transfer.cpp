@@ -42,6 +42,7 @@ struct Session {
     // Of the response whose header lines are arriving now (a redirect's, or the final one).
     std::string statusLine;
     std::string contentDisposition;
+    bool hasLocation = false;
 
     TransferHead head;
     bool headSeen = false;
@@ -49,8 +50,17 @@ struct Session {
     bool cancelled = false;
     std::int64_t received = 0;
 
-    // The head of the final response, handed over once: at its first body byte, or at the end
-    // of a transfer whose body is empty.
+    // Interim answers (1xx) and redirects that libcurl follows are not the file's response.
+    bool CurrentResponseIsFinal() const {
+        long status = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        if (status >= 100 && status <= 199)
+            return false;
+        return !(status >= 300 && status <= 399 && hasLocation);
+    }
+
+    // The head of the final response, handed over once at the end of its header block (or, should
+    // that be missed, at its first body byte or the end of the transfer).
     bool DeliverHead() {
         if (headSeen)
             return !sinkStopped;
@@ -85,9 +95,17 @@ std::size_t OnHeaderLine(char* data, std::size_t size, std::size_t count, void* 
     if (StartsWithIgnoringCase(line, "HTTP/")) {  // a new response begins
         session.statusLine = std::string(line);
         session.contentDisposition.clear();
+        session.hasLocation = false;
     } else if (StartsWithIgnoringCase(line, "Content-Disposition:")) {
         session.contentDisposition =
             std::string(TrimBlanks(line.substr(std::string_view("Content-Disposition:").size())));
+    } else if (StartsWithIgnoringCase(line, "Location:")) {
+        session.hasLocation = true;
+    } else if (line.empty()) {
+        // The end of a head. The final response's head goes to the sink now, before its body,
+        // so the sink can decide about the file while the body is still on its way.
+        if (session.CurrentResponseIsFinal() && !session.DeliverHead())
+            return 0;
     }
     return bytes;
 }
@@ -95,13 +113,9 @@ std::size_t OnHeaderLine(char* data, std::size_t size, std::size_t count, void* 
 std::size_t OnBodyPiece(char* data, std::size_t size, std::size_t count, void* userData) {
     auto& session = *static_cast<Session*>(userData);
     const std::size_t bytes = size * count;
-    long status = 0;
-    curl_easy_getinfo(session.easy, CURLINFO_RESPONSE_CODE, &status);
-    char* redirect = nullptr;
-    curl_easy_getinfo(session.easy, CURLINFO_REDIRECT_URL, &redirect);
     // A redirect that is being followed is not the file; its body (if libcurl passes one on) is
     // dropped.
-    if (status >= 300 && status <= 399 && redirect != nullptr)
+    if (!session.CurrentResponseIsFinal())
         return bytes;
     if (!session.DeliverHead())
         return 0;  // anything but `bytes` stops the transfer
@@ -167,6 +181,13 @@ TransferStatus StatusFor(CURLcode code) {
 TransferResult RunFileTransfer(const std::string& url, TransferSink& sink,
                                const std::atomic<bool>& cancel) {
     TransferResult result;
+    // Only absolute http and https addresses: libcurl would otherwise guess a scheme for a
+    // relative one and try to reach a host named after its path.
+    if (!StartsWithIgnoringCase(url, "http://") && !StartsWithIgnoringCase(url, "https://")) {
+        result.status = TransferStatus::BadAddress;
+        result.detail = "not an absolute http or https address";
+        return result;
+    }
     Session session(sink, cancel);
     CurlEasy easy = NewCurlEasy();
     if (!easy) {

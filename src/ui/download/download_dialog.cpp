@@ -113,6 +113,7 @@ void RunDownloadDialog(const Text& address, const DownloadDialogHooks& hooks) {
     QEventLoop loop;
     std::optional<DownloadResult> result;
     bool cancelRequested = false;
+    bool placeChosen = false;  // progress shows only then: setValue() would show the dialog
     QString fileName;
     std::unique_ptr<DownloadTransfer> transfer;
 
@@ -139,14 +140,15 @@ void RunDownloadDialog(const Text& address, const DownloadDialogHooks& hooks) {
             return;
         }
         fileName = QFileInfo(path).fileName();
+        placeChosen = true;
         transfer->SaveTo(path);
         progress.setLabelText(QStringLiteral("正在下载“%1”……").arg(fileName));
         showProgress();
     };
     events.progress = [&](qint64 received, qint64 total) {
-        if (cancelRequested || result)
+        if (cancelRequested || result || !placeChosen)
             return;
-        const QString name = fileName.isEmpty() ? QString() : QStringLiteral("“%1”").arg(fileName);
+        const QString name = QStringLiteral("“%1”").arg(fileName);
         if (total > 0) {
             progress.setRange(0, 100);
             progress.setValue(static_cast<int>(qMin<qint64>(100, received * 100 / total)));
