@@ -36,20 +36,33 @@ void ListingLoader::StartListingLoad(int page) {
     // The address is formed here, on the GUI thread: the worker never reads the shared state.
     const Text address = state_.ListBaseUrl + Decimal(page);
     workers_.Start([this, request, address] {
-        auto page = std::make_shared<ListingPage>(LoadListingPage(address));
-        // Queued: runs on the GUI thread. If this object is gone by then, Qt drops the call;
-        // it cannot be, since the destructor joins this worker first.
-        QMetaObject::invokeMethod(
-            this, [this, request, page] { OnPageArrived(request, page); }, Qt::QueuedConnection);
+        auto page = std::make_unique<ListingPage>(LoadListingPage(address));
+        {
+            std::lock_guard lock(mailboxMutex_);
+            mailbox_.push_back({request, std::move(page)});
+        }
+        // Queued: DeliverArrivals runs on the GUI thread. This object outlives the call, since
+        // its destructor joins this worker first (and Qt drops calls to deleted objects).
+        QMetaObject::invokeMethod(this, "DeliverArrivals", Qt::QueuedConnection);
     });
 }
 
-void ListingLoader::OnPageArrived(unsigned long long request, std::shared_ptr<ListingPage> page) {
+void ListingLoader::DeliverArrivals() {
+    std::vector<Arrival> arrivals;
+    {
+        std::lock_guard lock(mailboxMutex_);
+        arrivals.swap(mailbox_);
+    }
+    for (Arrival& arrival : arrivals)
+        OnPageArrived(arrival.request, *arrival.page);
+}
+
+void ListingLoader::OnPageArrived(unsigned long long request, ListingPage& page) {
     --pending_;
     // Every request after this one changed the page or the category; its rows are not wanted.
     const bool latest = request == latestRequest_ && !workers_.Stopping();
     if (latest)
-        InstallPage(*page);
+        InstallPage(page);
     emit loadEnded(latest);
 }
 

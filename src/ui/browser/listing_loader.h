@@ -6,6 +6,8 @@
 // the matches of the rows on screen.
 #include <QObject>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "ui/browser/listing_page.h"
 #include "ui/browser/listing_workers.h"
@@ -37,8 +39,16 @@ class ListingLoader : public QObject {
     // A load has come back; `installed` is false when a later request had superseded it.
     void loadEnded(bool installed);
 
+  private slots:
+    // Queued from the workers: takes every finished page out of the mailbox.
+    void DeliverArrivals();
+
   private:
-    void OnPageArrived(unsigned long long request, std::shared_ptr<ListingPage> page);
+    struct Arrival {
+        unsigned long long request;
+        std::unique_ptr<ListingPage> page;
+    };
+    void OnPageArrived(unsigned long long request, ListingPage& page);
     void InstallPage(ListingPage& page);
 
     QTreeWidget* list_;
@@ -47,6 +57,10 @@ class ListingLoader : public QObject {
     SharedState& state_;
     unsigned long long latestRequest_ = 0;  // the request whose result the list should show
     int pending_ = 0;
+    // Finished pages pass from the workers to the GUI thread through this mailbox, so that the
+    // hand-over is ordered by a lock of ours rather than only by Qt's event queue.
+    std::mutex mailboxMutex_;
+    std::vector<Arrival> mailbox_;
     ListingWorkers workers_;  // last member: joined before the rest goes away
 };
 
