@@ -11,13 +11,22 @@
 
 namespace varneth {
 
+namespace {
+QString ForQt(const Text& text) {
+    return QString::fromStdString(LocalToUtf8(text));
+}
+}  // namespace
+
 ListingLoader::ListingLoader(QTreeWidget* list, QLabel* pageLabel, QPushButton* previousPage,
                              SharedState& state, QObject* parent)
     : QObject(parent),
       list_(list),
       pageLabel_(pageLabel),
       previousPage_(previousPage),
-      state_(state) {}
+      state_(state),
+      wakeUp_(new ListingWakeUp(this)) {
+    connect(wakeUp_, &ListingWakeUp::woken, this, &ListingLoader::DeliverArrivals);
+}
 
 ListingLoader::~ListingLoader() {
     StopAllLoads();
@@ -41,9 +50,9 @@ void ListingLoader::StartListingLoad(int page) {
             std::lock_guard lock(mailboxMutex_);
             mailbox_.push_back({request, std::move(page)});
         }
-        // Queued: DeliverArrivals runs on the GUI thread. This object outlives the call, since
-        // its destructor joins this worker first (and Qt drops calls to deleted objects).
-        QMetaObject::invokeMethod(this, "DeliverArrivals", Qt::QueuedConnection);
+        // The GUI thread takes it from there. This object outlives the call, since its
+        // destructor joins this worker first.
+        wakeUp_->Wake();
     });
 }
 
@@ -73,7 +82,8 @@ void ListingLoader::InstallPage(ListingPage& page) {
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(page.rows.size()));
     for (const ListingRow& row : page.rows) {
-        auto* item = new QTreeWidgetItem({row.pagePath, row.number, row.title, row.uploaded});
+        auto* item = new QTreeWidgetItem(
+            {ForQt(row.pagePath), ForQt(row.number), ForQt(row.title), ForQt(row.uploaded)});
         for (int column = 1; column <= 3; ++column)
             item->setTextAlignment(column, Qt::AlignCenter);
         items.push_back(item);
@@ -81,7 +91,7 @@ void ListingLoader::InstallPage(ListingPage& page) {
     list_->addTopLevelItems(items);
     list_->setUpdatesEnabled(true);
     // The label and the previous-page rule follow the page asked for last, not the loaded one.
-    pageLabel_->setText(QString::fromStdString(LocalToUtf8(PageLabelText(state_.CurrentPage))));
+    pageLabel_->setText(ForQt(PageLabelText(state_.CurrentPage)));
     if (state_.CurrentPage == 1)
         previousPage_->setEnabled(false);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/browser/listing_page.h"
+#include "ui/browser/listing_wake_up.h"
 #include "ui/browser/listing_workers.h"
 
 class QLabel;
@@ -61,6 +62,7 @@ class ListingLoader : public QObject {
     // hand-over is ordered by a lock of ours rather than only by Qt's event queue.
     std::mutex mailboxMutex_;
     std::vector<Arrival> mailbox_;
+    ListingWakeUp* wakeUp_;
     ListingWorkers workers_;  // last member: joined before the rest goes away
 };
 

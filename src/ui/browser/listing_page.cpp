@@ -10,19 +10,13 @@ const char* const kListingPattern =
     R"re(<a href="(.*?)" target="_blank" title="(.*?)"><b>[\s\S]*?)re"
     R"re(<span class="glyphicon glyphicon-time"></span> (.*?)</td>)re";
 
-namespace {
-QString ForQt(const Text& text) {
-    return QString::fromStdString(LocalToUtf8(text));
-}
-}  // namespace
-
 std::vector<ListingRow> RowsOf(const PatternMatcher& matcher) {
     const int count = matcher.MatchCount();
     std::vector<ListingRow> rows;
     rows.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
     for (int i = 1; i <= count; ++i) {
-        rows.push_back({ForQt(matcher.SubmatchText(i, 1)), QString::number(i),
-                        ForQt(matcher.SubmatchText(i, 2)), ForQt(matcher.SubmatchText(i, 3))});
+        rows.push_back({matcher.SubmatchText(i, 1), Decimal(i), matcher.SubmatchText(i, 2),
+                        matcher.SubmatchText(i, 3)});
     }
     return rows;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // One listing page fetched and cut into rows. This part runs on a listing worker: it touches no
-// widget and no shared state, only the address it was given and a matcher of its own.
-#include <QString>
+// widget, no Qt object and no shared state, only the address it was given and a matcher of its
+// own. The rows stay code-page-936 Text here; the GUI thread converts them for the list.
 #include <memory>
 #include <vector>
 
@@ -14,10 +14,10 @@ namespace varneth {
 extern const char* const kListingPattern;
 
 struct ListingRow {
-    QString pagePath;  // capture group 1
-    QString number;    // 1-based row number on the page
-    QString title;     // capture group 2
-    QString uploaded;  // capture group 3
+    Text pagePath;  // capture group 1
+    Text number;    // 1-based row number on the page
+    Text title;     // capture group 2
+    Text uploaded;  // capture group 3
 };
 
 struct ListingPage {
@@ -29,7 +29,7 @@ struct ListingPage {
 // that no longer fits the pattern gives no rows (and a matcher with no matches).
 ListingPage LoadListingPage(const Text& pageAddress);
 
-// The rows of the matcher's last search, converted for the list (Unicode for Qt).
+// The rows of the matcher's last search, in match order.
 std::vector<ListingRow> RowsOf(const PatternMatcher& matcher);
 
 // The label's text for a page number: "第  N  页", two spaces on each side of the number.
