@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/design_fonts.h"
@@ -241,6 +242,39 @@ class MainWindowDesignTest : public QObject {
         QTest::mouseClick(list->header()->viewport(), Qt::LeftButton, {},
                           QPoint(list->header()->sectionPosition(2) + 20, 5));
         QCOMPARE(list->topLevelItem(0)->text(2), firstTitle);
+    }
+
+    // The search box, the link menu and the download window are wired into this window.
+    void itsPartsAreWiredIn() {
+        WindowOnSite w(*site_);
+        w.window->OnMainWindowCreated();
+        w.window->show();
+        w.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        QVERIFY(w.WaitForLoads());
+
+        auto* edit = w.Find<QLineEdit>("编辑框1");
+        edit->setFocus();
+        QTRY_COMPARE(edit->text(), QString());  // the hint gives way to typing
+
+        QTreeWidget* list = w.list();
+        QCOMPARE(list->contextMenuPolicy(), Qt::CustomContextMenu);
+        bool closed = false;
+        QTimer::singleShot(100, [&closed] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                closed = true;
+                modal->close();
+            }
+        });
+        const QRect third = list->visualItemRect(list->topLevelItem(2));
+        QSignalSpy activated(list, &QTreeWidget::itemActivated);
+        // A double-click as the window system delivers it: a click, then the double-click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, third.center());
+        QCOMPARE(activated.count(), 1);
+        QTRY_VERIFY(closed);
+        QCOMPARE(w.state.SelectedRow, 3);
+        QVERIFY(!w.state.DownloadPageUrl.empty());
     }
 };
 
