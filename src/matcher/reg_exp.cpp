@@ -15,9 +15,18 @@ namespace varneth {
 namespace {
 
 // Bounds that keep a hostile pattern from hanging a search or exhausting memory. A listing row
-// costs a few thousand steps, so real pages stay far below them; a search that reaches one
-// simply ends with the matches found so far.
-constexpr std::uint32_t kMatchLimit = 10'000'000;
+// costs a few thousand steps, so real pages stay far below them (the interpreter would still
+// find a row of about a megabyte); a search that reaches one simply ends with the matches
+// found so far.
+//
+// The interpreter counts every backtracking step against kMatchLimit. The compiled code counts
+// far fewer events, and between two of them it may scan the whole subject (a pattern such as
+// (.*a){20} ran for seconds on 5,000 characters within a million of them), so it gets a much
+// smaller budget: it counts about two per character that a single match spans, which lets it
+// take rows of some 10 KB. A match that needs more is sought again by the interpreter under the
+// full limit, so the result stays the same and only the time a hostile pattern can take shrinks.
+constexpr std::uint32_t kMatchLimit = 5'000'000;
+constexpr std::uint32_t kJitMatchLimit = 20'000;
 constexpr std::uint32_t kDepthLimit = 250'000;
 constexpr std::uint32_t kHeapLimitKiB = 64 * 1024;
 constexpr PCRE2_SIZE kJitStackStart = 32 * 1024;
@@ -56,7 +65,6 @@ class MatchResources {
           data_(pcre2_match_data_create_from_pattern(code, nullptr)) {
         if (context_ == nullptr)
             return;
-        pcre2_set_match_limit(context_, kMatchLimit);
         pcre2_set_depth_limit(context_, kDepthLimit);
         pcre2_set_heap_limit(context_, kHeapLimitKiB);
         // Without its own stack the compiled code gets 32 KB from the machine stack.
@@ -82,6 +90,7 @@ class MatchResources {
 struct CompiledPattern {
     std::shared_ptr<const pcre2_code> code;
     int groupCount = 0;
+    bool jit = false;  // the compiled code is there; otherwise the interpreter runs it
 };
 
 // Compiles a pattern, or hands out the code of an equal one compiled before. Every search
@@ -135,7 +144,7 @@ class PatternCache {
             return compiled;
         // Without the compiler (or out of executable memory) the interpreter does the same
         // work.
-        pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);
+        compiled.jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
         std::uint32_t captures = 0;
         pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
         compiled.code = std::shared_ptr<const pcre2_code>(
@@ -240,6 +249,7 @@ RegExp::RegExp(Text pattern, RegExpSettings settings)
     CompiledPattern compiled = Patterns().Get(TableLocalToUtf16(pattern_), options);
     code_ = std::move(compiled.code);
     groupCount_ = compiled.groupCount;
+    jit_ = compiled.jit;
 }
 
 std::shared_ptr<const RegExp> RegExp::Create(const Text& pattern, RegExpSettings settings) {
@@ -257,10 +267,13 @@ void RegExp::ForEachMatch(std::u16string_view subject, OnMatch&& onMatch) const 
     // global search would check the whole page again for every match.
     std::uint32_t options = 0;
     for (PCRE2_SIZE offset = 0; offset <= length;) {
+        pcre2_set_match_limit(resources.context(), jit_ ? kJitMatchLimit : kMatchLimit);
         int rc = pcre2_match(code_.get(), units, length, offset, options, resources.data(),
                              resources.context());
-        if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
-            // The interpreter keeps its backtracking on the heap, under the heap limit.
+        if (jit_ && (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_JIT_STACKLIMIT)) {
+            // The interpreter keeps its backtracking on the heap, under the heap limit, and
+            // counts every step (see kJitMatchLimit).
+            pcre2_set_match_limit(resources.context(), kMatchLimit);
             rc = pcre2_match(code_.get(), units, length, offset, options | PCRE2_NO_JIT,
                              resources.data(), resources.context());
         }

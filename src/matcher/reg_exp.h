@@ -52,6 +52,7 @@ class RegExp {
     RegExpSettings settings_;
     std::shared_ptr<const pcre2_real_code_16> code_;  // shared with equal patterns, see .cpp
     int groupCount_ = 0;
+    bool jit_ = false;
 };
 
 }  // namespace varneth

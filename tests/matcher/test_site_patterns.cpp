@@ -53,6 +53,19 @@ TEST(SitePatterns, ListingPageGivesOneMatchPerRow) {
     EXPECT_EQ(kept.SubmatchText(2, 2), Local("命運之夜 Fate"));
 }
 
+TEST(SitePatterns, RowSpanningFarIsStillFound) {
+    // Far more markup inside one row than a listing has: beyond the budget of the compiled
+    // code, so the interpreter finishes the match; the rows around it come out as usual.
+    const std::string row = "<a href=\"/d/1.html\" target=\"_blank\" title=\"t\"><b>x</b>\r\n<td>";
+    const std::string end = "<span class=\"glyphicon glyphicon-time\"></span> 12:00</td>\r\n";
+    const std::string page = row + end + row + std::string(300000, 'y') + "\r\n" + end + row + end;
+    PatternMatcher matcher;
+    ASSERT_TRUE(matcher.Search(kListingPattern, Text(page)));
+    ASSERT_EQ(matcher.MatchCount(), 3);
+    EXPECT_EQ(matcher.SubmatchText(2, 1), Text("/d/1.html"));
+    EXPECT_EQ(matcher.SubmatchText(3, 3), Text("12:00"));
+}
+
 TEST(SitePatterns, PageOfAnotherLayoutGivesNoRows) {
     PatternMatcher matcher;
     EXPECT_TRUE(matcher.Search(kListingPattern, Local("<html><body>维护中</body></html>\r\n")));
