@@ -54,6 +54,7 @@ struct Recorder {
     QString folder;
     QString saveAs;  // overrides the offered name when set
     bool refuseToChoose = false;
+    int chooseAfterMs = 0;  // a user who takes a while: the body arrives meanwhile
     std::function<void(QProgressDialog&)> onProgress;
 
     QStringList offeredNames;
@@ -64,6 +65,8 @@ struct Recorder {
         DownloadDialogHooks hooks;
         hooks.askSavePath = [this](const QString& name) {
             offeredNames << name;
+            if (chooseAfterMs > 0)
+                QTest::qWait(chooseAfterMs);
             if (refuseToChoose)
                 return QString();
             return QDir(folder).filePath(saveAs.isEmpty() ? name : saveAs);
@@ -104,18 +107,23 @@ class DownloadDialogTest : public QObject {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("knownLength");
         QTest::addColumn<bool>("https");
+        QTest::addColumn<int>("chooseAfterMs");
         QTest::newRow("small text file")
-            << QByteArray("1\r\n00:00:01,000 --> 00:00:02,000\r\n") << true << true;
-        QTest::newRow("empty file") << QByteArray() << true << true;
+            << QByteArray("1\r\n00:00:01,000 --> 00:00:02,000\r\n") << true << true << 0;
+        QTest::newRow("empty file") << QByteArray() << true << true << 0;
         QTest::newRow("6 MB of binary, https")
-            << QByteArray::fromStdString(RandomBytes(6 << 20)) << true << true;
+            << QByteArray::fromStdString(RandomBytes(6 << 20)) << true << true << 0;
         QTest::newRow("3 MB over http, no length, ended by close")
-            << QByteArray::fromStdString(RandomBytes(3 << 20)) << false << false;
+            << QByteArray::fromStdString(RandomBytes(3 << 20)) << false << false << 0;
+        QTest::newRow("2 MB all held aside while the user chooses")
+            << QByteArray::fromStdString(RandomBytes(2 << 20)) << true << true << 700;
     }
     void savesExactlyTheServedBytes() {
         QFETCH(QByteArray, body);
         QFETCH(bool, knownLength);
         QFETCH(bool, https);
+        QFETCH(int, chooseAfterMs);
+        recorder_.chooseAfterMs = chooseAfterMs;
         const std::string raw =
             knownLength ? FileResponse(body.toStdString())
                         : "HTTP/1.1 200 OK\r\nContent-Type: application/zip\r\nConnection: "
@@ -206,6 +214,7 @@ class DownloadDialogTest : public QObject {
         QTest::newRow("certificate not trusted") << "untrusted" << false << "安全连接";
         QTest::newRow("nothing listening") << "refused" << false << "无法连接";
         QTest::newRow("a relative address") << "relative" << false << "地址无效";
+        QTest::newRow("the place cannot be written") << "disk" << true << "无法写入文件";
         QTest::newRow("not http or https") << "ftp" << false << "地址无效";
     }
     void failuresLeaveNoFileAndKeepTheExistingOne() {
@@ -236,6 +245,9 @@ class DownloadDialogTest : public QObject {
             site_->server.Route("/movie.srt", FileResponse("x"));
         } else if (staged == "refused") {
             address = "http://127.0.0.1:1/movie.srt";
+        } else if (staged == "disk") {
+            site_->server.Route("/movie.srt", FileResponse(RandomBytes(300000)));
+            recorder_.saveAs = "no such folder/movie.srt";
         } else if (staged == "relative") {
             address = "/movie.srt";
         } else if (staged == "ftp") {
