@@ -1,7 +1,7 @@
 #include "demo_catalogue.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace varneth::demo {
@@ -96,10 +96,13 @@ std::string DateOf(int days) {
 // The site writes recent uploads as "23分钟前", "5小时前", "3天前", older ones as "05-28".
 std::string UploadTime(int today, int minutesAgo) {
     constexpr int kNowMinuteOfDay = 20 * 60;
-    if (minutesAgo < 60) return std::to_string(std::max(minutesAgo, 1)) + "分钟前";
-    if (minutesAgo < 24 * 60) return std::to_string(minutesAgo / 60) + "小时前";
+    if (minutesAgo < 60)
+        return std::to_string(std::max(minutesAgo, 1)) + "分钟前";
+    if (minutesAgo < 24 * 60)
+        return std::to_string(minutesAgo / 60) + "小时前";
     const int daysAgo = (minutesAgo - kNowMinuteOfDay + 24 * 60 - 1) / (24 * 60);
-    if (daysAgo < 7) return std::to_string(daysAgo) + "天前";
+    if (daysAgo < 7)
+        return std::to_string(daysAgo) + "天前";
     return DateOf(today - daysAgo).substr(5);
 }
 

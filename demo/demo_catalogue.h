@@ -18,11 +18,11 @@ struct Subtitle {
     int year = 0;
     int season = 0, episode = 0;  // series only
     std::string title;            // as the listing shows it
-    std::string uploaded;         // as the listing shows it: 23分钟前, 5小时前, 3天前, 05-28
-    std::string language;         // 简体中文, 中英双语, ...
-    int doubanId = 0;             // 0: the page has no Douban link
-    int linkCount = 0;            // download links on its download page, 0 to 8
-    std::string releaseName;      // ASCII, the base of the file names
+    std::string uploaded;     // as the listing shows it: 23分钟前, 5小时前, 3天前, 05-28
+    std::string language;     // 简体中文, 中英双语, ...
+    int doubanId = 0;         // 0: the page has no Douban link
+    int linkCount = 0;        // download links on its download page, 0 to 8
+    std::string releaseName;  // ASCII, the base of the file names
 };
 
 class Catalogue {
