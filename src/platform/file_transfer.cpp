@@ -134,8 +134,10 @@ int OnProgress(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
         session.cancelled = true;
         return 1;  // ends the transfer with CURLE_ABORTED_BY_CALLBACK
     }
-    if (session.headSeen && !session.sinkStopped) {
-        session.sink.OnProgress(session.received, session.head.contentLength);
+    if (session.headSeen && !session.sinkStopped &&
+        !session.sink.OnProgress(session.received, session.head.contentLength)) {
+        session.sinkStopped = true;
+        return 1;
     }
     return 0;
 }

@@ -27,14 +27,15 @@ class TransferSink {
     virtual bool OnHead(const TransferHead& head) = 0;
     // Each piece of the final response's body, in order. False stops the transfer.
     virtual bool OnBody(std::string_view piece) = 0;
-    // From time to time while the transfer runs; `total` is -1 when unknown.
-    virtual void OnProgress(std::int64_t received, std::int64_t total) = 0;
+    // At least once a second while the transfer runs, also when nothing arrives; `total` is -1
+    // when unknown. False stops the transfer.
+    virtual bool OnProgress(std::int64_t received, std::int64_t total) = 0;
 };
 
 enum class TransferStatus {
     Completed,         // the whole body was received and accepted by the sink
     Cancelled,         // the caller's cancel flag, or the program ending
-    StoppedBySink,     // OnHead or OnBody returned false
+    StoppedBySink,     // OnHead, OnBody or OnProgress returned false
     BadAddress,        // malformed, or a scheme other than http and https
     ConnectFailed,     // name lookup or connection failed
     TlsFailed,         // handshake failed or the certificate did not verify

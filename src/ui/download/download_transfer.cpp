@@ -114,14 +114,21 @@ class DownloadTransfer::Worker : public platform::TransferSink {
         return file.Write(piece.data(), static_cast<qint64>(piece.size()));
     }
 
-    void OnProgress(std::int64_t received, std::int64_t total) override {
+    bool OnProgress(std::int64_t received, std::int64_t total) override {
+        // The place may be chosen while nothing arrives: the spool moves there now, not at the
+        // next piece of body.
+        if (!file.placed()) {
+            if (const auto path = owner_.TakeChosenPath(); path && !Place(*path))
+                return false;
+        }
         const auto now = std::chrono::steady_clock::now();
         if (received == lastReceived_ || now - lastPost_ < std::chrono::milliseconds(100))
-            return;
+            return true;
         lastPost_ = now;
         lastReceived_ = received;
         owner_.Post(
             [this_ = &owner_, received, total] { this_->events_.progress(received, total); });
+        return true;
     }
 
     bool Place(const QString& path) {

@@ -81,6 +81,16 @@ struct Recorder {
     }
 };
 
+// Files this process holds open in `folder`, named or not (an unnamed temporary file counts).
+int OpenFilesIn(const QString& folder) {
+    int open = 0;
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files)) {
+        if (fd.symLinkTarget().startsWith(folder + "/"))
+            ++open;
+    }
+    return open;
+}
+
 QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
@@ -216,6 +226,7 @@ class DownloadDialogTest : public QObject {
         QTest::newRow("a relative address") << "relative" << false << "地址无效";
         QTest::newRow("the place cannot be written") << "disk" << true << "无法写入文件";
         QTest::newRow("not http or https") << "ftp" << false << "地址无效";
+        QTest::newRow("endless redirects") << "loop" << false << "跳转的次数太多";
     }
     void failuresLeaveNoFileAndKeepTheExistingOne() {
         QFETCH(QString, staged);
@@ -250,6 +261,9 @@ class DownloadDialogTest : public QObject {
             recorder_.saveAs = "no such folder/movie.srt";
         } else if (staged == "relative") {
             address = "/movie.srt";
+        } else if (staged == "loop") {
+            site_->server.Route("/movie.srt",
+                                MakeResponse(302, "Found", {{"Location", "/movie.srt"}}, ""));
         } else if (staged == "ftp") {
             address = "ftp://" + site_->server.hostPort() + "/movie.srt";
         }
@@ -271,6 +285,7 @@ class DownloadDialogTest : public QObject {
         QTest::newRow("after the head, before any body") << "head";
         QTest::newRow("halfway through the body") << "halfway";
         QTest::newRow("before the server answers") << "connecting";
+        QTest::newRow("the program ending, halfway") << "exit";
     }
     void cancelLeavesNoFileAndKeepsTheExistingOne() {
         QFETCH(QString, when);
@@ -286,7 +301,7 @@ class DownloadDialogTest : public QObject {
                 QThread::msleep(1500);
                 return FileResponse("late");
             });
-        } else if (when != "halfway") {
+        } else if (when != "halfway" && when != "exit") {
             // The head arrives, then the body never does: only the cancel ends the transfer.
             site_->server.RouteFault("/movie.srt", Fault::Stall,
                                      FileResponse(std::string(100000, 'x')));
@@ -301,18 +316,31 @@ class DownloadDialogTest : public QObject {
             auto* cancel = progress.findChild<QPushButton*>();
             QVERIFY(cancel);
             // Halfway: press once the half body has been received and placed beside the target.
-            const int delayMs = when == "halfway" ? 400 : 50;
-            QTimer::singleShot(delayMs, cancel,
-                               [cancel] { QTest::mouseClick(cancel, Qt::LeftButton); });
+            const bool halfway = when == "halfway" || when == "exit";
+            const int delayMs = halfway ? 1500 : 50;
+            if (when == "exit") {
+                QTimer::singleShot(delayMs, [] { varneth::platform::CancelAllTransfers(); });
+                return;
+            }
+            QTimer::singleShot(delayMs, cancel, [cancel, this, halfway] {
+                // Halfway, the body is already being written in the target's folder.
+                if (halfway)
+                    openBeforeCancel_ = OpenFilesIn(folder_->path());
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            });
         };
 
         QElapsedTimer clock;
         clock.start();
-        const std::string address =
-            when == "halfway" ? trickle.Address("/movie.srt") : site_->Address("/movie.srt");
+        const std::string address = when == "halfway" || when == "exit"
+                                        ? trickle.Address("/movie.srt")
+                                        : site_->Address("/movie.srt");
         RunDownloadDialog(Text(address), recorder_.Hooks());
 
-        QVERIFY(clock.elapsed() < 5000);              // the cancel ended it, not a time-out
+        QVERIFY(clock.elapsed() < 5000);  // the cancel ended it, not a time-out
+        if (when == "halfway" || when == "exit")
+            QCOMPARE(openBeforeCancel_, 1);
+        QCOMPARE(OpenFilesIn(folder_->path()), 0);
         QCOMPARE(recorder_.messages, QStringList());  // the user cancelled: nothing to say
         QCOMPARE(FileBytes(target), QByteArray("old subtitle"));
         QCOMPARE(FilesIn(folder_->path()), QStringList{"movie.srt"});
@@ -376,6 +404,7 @@ class DownloadDialogTest : public QObject {
     std::unique_ptr<TrustedServer> site_;
     std::unique_ptr<QTemporaryDir> folder_;
     Recorder recorder_;
+    int openBeforeCancel_ = -1;
 };
 
 QTEST_MAIN(DownloadDialogTest)
