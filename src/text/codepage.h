@@ -21,6 +21,8 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // Code-page-936 Text for a UTF-8 literal in the source, e.g. Local("#引号").
-inline Text Local(std::string_view utf8Literal) { return Utf8ToLocalText(utf8Literal); }
+inline Text Local(std::string_view utf8Literal) {
+    return Utf8ToLocalText(utf8Literal);
+}
 
 }  // namespace varneth

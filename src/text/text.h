@@ -13,13 +13,14 @@
 namespace varneth {
 
 class Text {
-public:
+  public:
     Text() = default;
     Text(const char* zeroTerminated) : bytes_(zeroTerminated ? zeroTerminated : "") {}
     // Takes the bytes up to the first zero byte, as a zero-terminated string would.
     explicit Text(std::string_view bytes) : bytes_(bytes.substr(0, bytes.find('\0'))) {}
     explicit Text(std::string&& bytes) : bytes_(std::move(bytes)) {
-        if (auto zero = bytes_.find('\0'); zero != std::string::npos) bytes_.resize(zero);
+        if (auto zero = bytes_.find('\0'); zero != std::string::npos)
+            bytes_.resize(zero);
     }
 
     [[nodiscard]] bool empty() const { return bytes_.empty(); }
@@ -41,16 +42,15 @@ public:
     friend bool operator==(const Text&, const Text&) = default;
     friend auto operator<=>(const Text&, const Text&) = default;
 
-private:
+  private:
     std::string bytes_;
 };
 
 class Bytes {
-public:
+  public:
     Bytes() = default;
     explicit Bytes(std::string bytes) : bytes_(std::move(bytes)) {}
-    Bytes(const void* data, std::size_t size)
-        : bytes_(static_cast<const char*>(data), size) {}
+    Bytes(const void* data, std::size_t size) : bytes_(static_cast<const char*>(data), size) {}
 
     [[nodiscard]] bool empty() const { return bytes_.empty(); }
     [[nodiscard]] std::size_t size() const { return bytes_.size(); }
@@ -64,7 +64,7 @@ public:
     void clear() { bytes_.clear(); }
     friend bool operator==(const Bytes&, const Bytes&) = default;
 
-private:
+  private:
     std::string bytes_;
 };
 

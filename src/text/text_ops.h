@@ -11,7 +11,9 @@
 namespace varneth {
 
 // True for a byte that begins a double-byte character.
-inline bool IsLeadByte(unsigned char byte) { return byte >= 0x80; }
+inline bool IsLeadByte(unsigned char byte) {
+    return byte >= 0x80;
+}
 
 // Byte length of the character starting at `index` (1 or 2; 1 when a lead byte ends the text).
 std::size_t CharLength(std::string_view text, std::size_t index);

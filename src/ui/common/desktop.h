@@ -6,7 +6,7 @@
 namespace varneth {
 
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
     // Opens the address once in the default browser, without waiting; silent on failure.
     virtual void OpenInBrowser(const Text& address) = 0;

@@ -8,7 +8,7 @@
 namespace varneth::testing {
 
 class RecordingDesktop : public Desktop {
-public:
+  public:
     struct Message {
         Text text;
         Text title;
